@@ -15,6 +15,16 @@ double sample(int draw) noexcept;
 double frand() noexcept;
 bool inside(double x, double y) noexcept;
 
+// inside() for the samples of draws a and b, in integers: x*x + y*y < 1.0
+// exactly when a*a + b*b < 32767^2, and the sum fits in 32 bits.
+constexpr bool inside_draws(std::uint32_t a, std::uint32_t b) noexcept {
+  return a * a + b * b < 32767U * 32767U;
+}
+
+// The trial run works in blocks of this many trials, stepping that many
+// interleaved generator lanes at once; a remainder runs trial by trial.
+inline constexpr std::uint32_t lanes = 256;
+
 // Runs the given number of trials from the generator's current state, x drawn
 // before y, and returns how many hit. Leaves the generator two draws on per
 // trial, as a serial run would.

@@ -103,22 +103,16 @@ void take_key() noexcept {
 
 }  // namespace
 
-void srand(std::uint32_t seed) noexcept {
-  generator = seed;
-}
+void srand(std::uint32_t seed) noexcept { generator = seed; }
 
 int rand() noexcept {
   generator = next(generator);
   return static_cast<int>(draw(generator));
 }
 
-void skip(std::uint64_t k) noexcept {
-  generator = advance(generator, leap_by(k));
-}
+void skip(std::uint64_t k) noexcept { generator = advance(generator, leap_by(k)); }
 
-std::uint32_t state() noexcept {
-  return generator;
-}
+std::uint32_t state() noexcept { return generator; }
 
 void pause() noexcept {
   if (isatty(STDIN_FILENO) != 0 && tcgetattr(STDIN_FILENO, &found) == 0) {

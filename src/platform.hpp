@@ -27,9 +27,7 @@ constexpr std::uint32_t next(std::uint32_t state) noexcept {
   return advance(state, {multiplier, increment});
 }
 
-constexpr std::uint32_t draw(std::uint32_t state) noexcept {
-  return (state >> 16) & 0x7FFFU;
-}
+constexpr std::uint32_t draw(std::uint32_t state) noexcept { return (state >> 16) & 0x7FFFU; }
 
 // The map for k steps, by repeated squaring: O(log k) compositions.
 constexpr leap leap_by(std::uint64_t k) noexcept {

@@ -50,6 +50,33 @@ TEST(Inside, EdgePairs) {
   }
 }
 
+TEST(Inside, IntegerTestAgreesWithTheDoubleTestForAllDrawPairs) {
+  // For a fixed a, b -> b / 32767.0 is non-decreasing (rounding keeps order),
+  // so are y -> y * y and s -> x * x + s: the double test holds for a run of b
+  // from 0 up to some boundary and fails from there on. The integer test is
+  // such a run too, so the two agree on the whole row exactly when they agree
+  // on both sides of the double test's boundary, found here by bisection.
+  for (std::uint32_t a = 0; a <= 32767; ++a) {
+    const double x = mcpi::sample(static_cast<int>(a));
+    std::uint32_t low = 0;       // the double test holds for all b < low
+    std::uint32_t high = 32768;  // and fails for all b >= high
+    while (low < high) {
+      const std::uint32_t mid = (low + high) / 2;
+      if (mcpi::inside(x, mcpi::sample(static_cast<int>(mid)))) {
+        low = mid + 1;
+      } else {
+        high = mid;
+      }
+    }
+    if (low > 0) {
+      ASSERT_TRUE(mcpi::inside_draws(a, low - 1)) << a;
+    }
+    if (low < 32768) {
+      ASSERT_FALSE(mcpi::inside_draws(a, low)) << a;
+    }
+  }
+}
+
 TEST(Report, LineForChosenHitCounts) {
   struct line {
     std::uint32_t hits;
@@ -76,8 +103,11 @@ TEST(Report, DigitsFollowFromTheHitCountAlone) {
 }
 
 TEST(CountHits, MatchesASerialRunAndLeavesTheGeneratorWhereItWouldBe) {
-  for (const std::uint32_t seed : {0U, 1U, 0x8000'0000U, 0xFFFF'FFFFU, 1'765'432'100U}) {
-    for (const std::uint32_t trials : {0U, 1U, 2U, 3'001U, 250'000U}) {
+  constexpr std::uint32_t block = mcpi::lanes;
+  for (const std::uint32_t seed :
+       {0U, 1U, 0x8000'0000U, 0xFFFF'FFFFU, 1'765'432'100U, 0x9E37'79B9U, 42U}) {
+    for (const std::uint32_t trials :
+         {0U, 1U, 2U, block - 1, block, block + 1, 2 * block, 3'001U, 2'000'003U}) {
       const reference::run expected = reference::serial(seed, trials);
       platform::srand(seed);
       EXPECT_EQ(mcpi::count_hits(trials), expected.hits) << seed << ", " << trials;

@@ -1,6 +1,7 @@
 #include "estimator.hpp"
 
 #include <array>
+#include <cstddef>
 #include <cstdio>
 
 #include "platform.hpp"
@@ -68,7 +69,7 @@ double estimate(std::uint32_t hits, std::uint32_t trials) noexcept {
 }
 
 std::string report(double estimate) {
-  // "Pi is " plus up to 309 integer digits, a point, six decimals and "\n".
+  // "Pi is ", a sign, up to 309 integer digits, a point, six decimals, "\n".
   std::array<char, 330> line{};
   const int size = std::snprintf(line.data(), line.size(), "Pi is %f\n", estimate);
   return {line.data(), static_cast<std::size_t>(size)};

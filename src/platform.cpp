@@ -86,8 +86,9 @@ void take_key() noexcept {
     }
   }
 
-  say(prompt, sizeof prompt - 1);
+  // Keys typed once the prompt shows must find echo already off.
   tcsetattr(STDIN_FILENO, TCSANOW, &keyed);
+  say(prompt, sizeof prompt - 1);
   std::array<char, 64> key{};
   while (read(STDIN_FILENO, key.data(), key.size()) < 0 && errno == EINTR) {
   }

@@ -352,6 +352,10 @@ TEST_F(Terminal, ShowsTheReportThenWaitsForOneKey) {
     const std::time_t last = std::time(nullptr);
     expect_waiting();
     type(c.keys);
+    // The key is not echoed: all that follows is the end of the prompt's line.
+    EXPECT_EQ(read_until(master_, [](const std::string& s) { return s.find('\n') != s.npos; }),
+              "\r\n")
+        << c.name;
     const int status = finish(pid_);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.name << ": " << status;
 

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstddef>
 
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -64,9 +65,17 @@ void stop_by(int sig) {
   errno = saved_errno;
 }
 
-void take_byte() noexcept {
-  char byte = 0;
-  while (read(STDIN_FILENO, &byte, 1) < 0 && errno == EINTR) {
+// Waits for input and reads what there is, up to `size` bytes; end of input
+// or an error ends the wait too. Standard input may have been left
+// non-blocking by another program: then it waits in poll() instead.
+void take(char* buffer, std::size_t size) noexcept {
+  while (read(STDIN_FILENO, buffer, size) < 0) {
+    if (errno == EAGAIN || errno == EWOULDBLOCK) {
+      pollfd input{STDIN_FILENO, POLLIN, 0};
+      poll(&input, 1, -1);
+    } else if (errno != EINTR) {
+      return;
+    }
   }
 }
 
@@ -90,8 +99,7 @@ void take_key() noexcept {
   tcsetattr(STDIN_FILENO, TCSANOW, &keyed);
   say(prompt, sizeof prompt - 1);
   std::array<char, 64> key{};
-  while (read(STDIN_FILENO, key.data(), key.size()) < 0 && errno == EINTR) {
-  }
+  take(key.data(), key.size());
   // A key such as an arrow sends several bytes; flushing on the way back
   // discards any that the read left, so the shell does not get them.
   tcsetattr(STDIN_FILENO, TCSAFLUSH, &found);
@@ -119,7 +127,8 @@ void pause() noexcept {
   if (isatty(STDIN_FILENO) != 0 && tcgetattr(STDIN_FILENO, &found) == 0) {
     take_key();
   } else {
-    take_byte();
+    char byte = 0;
+    take(&byte, 1);
   }
 }
 

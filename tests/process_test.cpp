@@ -192,6 +192,33 @@ TEST(Process, EndsAtOnceWithTheReportWhenInputIsNoTerminal) {
   }
 }
 
+TEST(Process, WaitsForAByteOnANonBlockingPipe) {
+  int in[2];
+  int out[2];
+  ASSERT_EQ(pipe(in), 0);
+  ASSERT_EQ(pipe(out), 0);
+  // Another program may leave the input non-blocking: the pause still waits.
+  ASSERT_EQ(fcntl(in[0], F_SETFL, O_NONBLOCK), 0);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(in[0], STDIN_FILENO);
+    dup2(out[1], STDOUT_FILENO);
+    exec_mcpi();
+  }
+  close(in[0]);
+  close(out[1]);
+  const std::string line =
+      read_until(out[0], [](const std::string& s) { return s.find('\n') != s.npos; });
+  EXPECT_EQ(line.rfind("Pi is ", 0), 0U) << line;
+  std::this_thread::sleep_for(300ms);
+  EXPECT_FALSE(wait_for(pid, 0ms).has_value()) << "mcpi must wait for a byte";
+  EXPECT_EQ(write(in[1], "y", 1), 1);
+  const int status = finish(pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  close(in[1]);
+  close(out[0]);
+}
+
 TEST(Process, DecimalPointStaysADotUnderAnyLocale) {
   // A locale whose decimal point is a comma, built privately for this test.
   std::string dir_name = (std::filesystem::temp_directory_path() / "mcpi-locale-XXXXXX").string();

@@ -1,5 +1,6 @@
-// The small piece of console runtime that mcpi stands on: the classic 15-bit
-// pseudo-random generator and the "press any key" pause.
+// The small piece of C runtime and console that mcpi stands on, written for
+// Linux: the classic 15-bit pseudo-random generator and the "press any key"
+// pause.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +9,8 @@ namespace platform {
 
 // The generator is the 32-bit linear congruential sequence
 // state <- state * 214013 + 2531011 (mod 2^32), whose draw is bits 16..30 of
-// each new state. A seed gives the same draws as that runtime did.
+// each new state: the rand() of the classic Windows C runtime, so a seed gives
+// the same draws there and here.
 inline constexpr std::uint32_t multiplier = 214013U;
 inline constexpr std::uint32_t increment = 2531011U;
 inline constexpr int rand_max = 32767;

@@ -97,6 +97,11 @@ std::string read_until(int fd, const std::function<bool(const std::string&)>& do
   return got;
 }
 
+// Reads up to and including the first line end.
+std::string read_line(int fd) {
+  return read_until(fd, [](const std::string& s) { return s.find('\n') != s.npos; });
+}
+
 std::string read_all(int fd) {
   return read_until(fd, [](const std::string&) { return false; });
 }
@@ -207,8 +212,7 @@ TEST(Process, WaitsForAByteOnANonBlockingPipe) {
   }
   close(in[0]);
   close(out[1]);
-  const std::string line =
-      read_until(out[0], [](const std::string& s) { return s.find('\n') != s.npos; });
+  const std::string line = read_line(out[0]);
   EXPECT_EQ(line.rfind("Pi is ", 0), 0U) << line;
   std::this_thread::sleep_for(300ms);
   EXPECT_FALSE(wait_for(pid, 0ms).has_value()) << "mcpi must wait for a byte";
@@ -380,9 +384,7 @@ TEST_F(Terminal, ShowsTheReportThenWaitsForOneKey) {
     expect_waiting();
     type(c.keys);
     // The key is not echoed: all that follows is the end of the prompt's line.
-    EXPECT_EQ(read_until(master_, [](const std::string& s) { return s.find('\n') != s.npos; }),
-              "\r\n")
-        << c.name;
+    EXPECT_EQ(read_line(master_), "\r\n") << c.name;
     const int status = finish(pid_);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.name << ": " << status;
 
@@ -400,8 +402,7 @@ TEST_F(Terminal, ReportReachesAPipeBeforeThePause) {
   ASSERT_EQ(pipe(out), 0);
   start(out[1]);
   close(out[1]);
-  const std::string line =
-      read_until(out[0], [](const std::string& s) { return s.find('\n') != s.npos; });
+  const std::string line = read_line(out[0]);
   EXPECT_EQ(line.rfind("Pi is ", 0), 0U) << line;
   screen_until_prompt();
   expect_waiting();
